@@ -4,6 +4,7 @@
 
 #include "intake/Builders.h"
 #include "intake/HeldAttribute.h"
+#include "intake/MainList.h"
 #include "intake/TeachingLoad.h"
 #include "store/AnsiText.h"
 
@@ -107,7 +108,7 @@ void CrearTablaAsignaciones(RunState& state) {
       state.DocXML->SelectNodes("/Centro/Grupos/Grupo/MateriasGrupo/MateriaGrupo");
   const SessionLengths lengths{state.Duracion1, state.Duracion2, state.Duracion3};
 
-  if (groups.Count() >= 2) {
+  if (TakesMainList(groups)) {
     const Group first = ReadGroup(groups.Item(0));
     const SubjectsByGroupCode byGroup = FirstGroupPass(subjects, lengths, *asigt, first);
     for (std::size_t g = 1; g < groups.Count(); ++g) {

@@ -5,6 +5,7 @@
 
 #include "intake/Builders.h"
 #include "intake/CodeRegistry.h"
+#include "intake/MainList.h"
 
 // GRUPOST: Velmora's groups, with a code of at most four characters that is also the code
 // the return run writes back, the teaching named in the description, and the tutor when
@@ -118,7 +119,7 @@ void CrearTablaGrupos(RunState& state) {
   Table grupostTable("GRUPOST");
   OpenTable grupost(grupostTable, folder);
 
-  if (groups.Count() >= 2) {
+  if (TakesMainList(groups)) {
     TeachingNames teachings(*state.DocXML);
     TutorCheck tutors(*proft);
     for (std::size_t i = 0; i < groups.Count(); ++i) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "intake/Builders.h"
+#include "intake/MainList.h"
 #include "intake/TextPiece.h"
 #include "store/Conversions.h"
 #include "store/RunError.h"
@@ -74,7 +75,7 @@ const char* DayName(int number) {
 void CollectSlots(const XmlDocument& document, std::vector<std::string>& slots) {
   slots.clear();
   const XmlNodeList sessions = document.SelectNodes("/Centro/Sesiones/Sesion");
-  if (sessions.Count() < 2) return;
+  if (!TakesMainList(sessions)) return;
   for (std::size_t i = 0; i < sessions.Count(); ++i) {
     const XmlNode session = sessions.Item(i);
     const std::string dia = session.AttributeText("Dia");
