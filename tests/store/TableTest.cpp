@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "store/RegionalSettings.h"
 #include "store/RunError.h"
 #include "store/Table.h"
 #include "tests/support/ScratchFolder.h"
@@ -18,6 +19,21 @@ namespace {
 
 using testing::ReadFileBytes;
 using testing::ScratchFolder;
+
+// Every store test runs with the regional settings the system is used with: the comma
+// as decimal separator, Spanish date and time formats.
+class SpanishRegionalSettings : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    RegionalSettings spanish;
+    spanish.decimalSeparator = ',';
+    spanish.shortDateFormat = "dd/MM/yyyy";
+    spanish.longTimeFormat = "H:mm:ss";
+    SetCurrentRegionalSettings(spanish);
+  }
+};
+[[maybe_unused]] ::testing::Environment* const kSpanish =
+    ::testing::AddGlobalTestEnvironment(new SpanishRegionalSettings);
 
 std::string ErrorOf(const std::function<void()>& action) {
   try {
