@@ -27,7 +27,8 @@ bool IsNeutralLocale(const char* name) {
 // the one named is not installed).
 class UserLocale {
  public:
-  UserLocale(int categoryMask, int category) : locale_(newlocale(categoryMask, "", locale_t{})) {
+  UserLocale(int categoryMask, int category, nl_item codesetItem)
+      : locale_(newlocale(categoryMask, "", locale_t{})), codesetItem_(codesetItem) {
     if (locale_ != locale_t{} &&
         IsNeutralLocale(nl_langinfo_l(NL_LOCALE_NAME(category), locale_))) {
       freelocale(locale_);
@@ -41,16 +42,17 @@ class UserLocale {
   UserLocale& operator=(const UserLocale&) = delete;
 
   explicit operator bool() const { return locale_ != locale_t{}; }
-  // Program text of a locale item (the locale's own character set converted when it is
-  // UTF-8; other sets are single-byte Latin ones in practice).
+  // Program text of a locale item: converted from the category's own character set when
+  // that is UTF-8 (other sets are single-byte Latin ones in practice).
   std::string Item(nl_item item) const {
     const std::string raw = nl_langinfo_l(item, locale_);
-    const std::string_view codeset = nl_langinfo_l(CODESET, locale_);
+    const std::string_view codeset = nl_langinfo_l(codesetItem_, locale_);
     return codeset == "UTF-8" ? Utf8ToAnsi(raw) : raw;
   }
 
  private:
   locale_t locale_;
+  nl_item codesetItem_;
 };
 
 bool IsPatternLetter(char c) {
@@ -177,12 +179,12 @@ std::optional<RegionalSettings>& CurrentSlot() {
 
 RegionalSettings RegionalSettings::FromEnvironment() {
   RegionalSettings settings;
-  if (const UserLocale numeric(LC_NUMERIC_MASK, LC_NUMERIC); numeric) {
+  if (const UserLocale numeric(LC_NUMERIC_MASK, LC_NUMERIC, _NL_NUMERIC_CODESET); numeric) {
     const std::string radix = numeric.Item(RADIXCHAR);
     // A multi-byte separator (Arabic) has no single-byte form; keep the comma.
     if (radix.size() == 1 && radix != "?") settings.decimalSeparator = radix[0];
   }
-  if (const UserLocale time(LC_TIME_MASK, LC_TIME); time) {
+  if (const UserLocale time(LC_TIME_MASK, LC_TIME, _NL_TIME_CODESET); time) {
     if (auto date = WindowsPatternOf(time.Item(D_FMT))) settings.shortDateFormat = *date;
     if (auto clock = WindowsPatternOf(time.Item(T_FMT))) settings.longTimeFormat = *clock;
   }
