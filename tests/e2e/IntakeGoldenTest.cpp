@@ -1,0 +1,105 @@
+// The intake through the command line on a realistic school file (accents, dozens of
+// subjects, teachers, rooms, groups and sessions), each table compared with its golden
+// dump in tests/fixtures/golden/<TABLE>.txt.
+//
+// To rewrite the golden dumps after a deliberate change, run this test with
+// TTO_UPDATE_GOLDEN=1 and check the differences by hand before committing them.
+
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "tests/support/ScratchFolder.h"
+
+namespace tto::testing {
+namespace {
+
+// The tables an intake run writes, each with its golden dump.
+const char* const kGoldenTables[] = {
+    "ASIGNOMT",
+    "PROFT",
+    "AULAT",
+};
+
+const std::filesystem::path kSchoolFile =
+    std::filesystem::path(TTO_FIXTURES_DIR) / "school" / "realistic.xml";
+const std::filesystem::path kGoldenFolder = std::filesystem::path(TTO_FIXTURES_DIR) / "golden";
+
+struct CommandResult {
+  int status = -1;
+  std::string out;
+};
+
+std::string Quoted(const std::string& argument) {
+  std::string out = "'";
+  for (char c : argument) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+// Runs transtarvos in the C locale, which gives the regional settings of the Spanish
+// machines the school files come from (hours with a decimal comma); standard output is
+// captured, standard error passes.
+CommandResult Transtarvos(const std::string& arguments) {
+  const std::string command = "LC_ALL=C " + Quoted(TTO_TRANSTARVOS) + " " + arguments;
+  CommandResult result;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return result;
+  std::array<char, 4096> buffer;
+  std::size_t read = 0;
+  while ((read = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
+    result.out.append(buffer.data(), read);
+  }
+  const int status = pclose(pipe);
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+class IntakeGolden : public ::testing::TestWithParam<const char*> {
+ protected:
+  static void SetUpTestSuite() {
+    exchange_ = std::make_unique<ScratchFolder>();
+    intake_ = Transtarvos("intake --exchange " + Quoted(exchange_->path().string()) + " " +
+                          Quoted(kSchoolFile.string()));
+  }
+  static void TearDownTestSuite() { exchange_.reset(); }
+
+  static std::unique_ptr<ScratchFolder> exchange_;
+  static CommandResult intake_;
+};
+
+std::unique_ptr<ScratchFolder> IntakeGolden::exchange_;
+CommandResult IntakeGolden::intake_;
+
+TEST_P(IntakeGolden, TableMatchesGoldenDump) {
+  ASSERT_EQ(intake_.status, 0) << intake_.out;
+  ASSERT_NE(intake_.out.find("Proceso finalizado"), std::string::npos) << intake_.out;
+
+  const std::string table = GetParam();
+  const CommandResult dump =
+      Transtarvos("dump --exchange " + Quoted(exchange_->path().string()) + " " + table);
+  ASSERT_EQ(dump.status, 0) << dump.out;
+
+  const std::filesystem::path golden = kGoldenFolder / (table + ".txt");
+  if (std::getenv("TTO_UPDATE_GOLDEN") != nullptr) {
+    std::ofstream(golden, std::ios::binary) << dump.out;
+    GTEST_SKIP() << "rewrote " << golden;
+  }
+  ASSERT_TRUE(std::filesystem::exists(golden)) << golden;
+  EXPECT_EQ(dump.out, ReadFileBytes(golden)) << "table " << table;
+}
+
+INSTANTIATE_TEST_SUITE_P(Realistic, IntakeGolden, ::testing::ValuesIn(kGoldenTables),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           return std::string(info.param);
+                         });
+
+}  // namespace
+}  // namespace tto::testing
