@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -189,6 +192,55 @@ TEST(IntakeRun, TwoRunsWithTheSameFileLeaveTheSameTables) {
   EXPECT_EQ(harness.Read("ASIGNOMT", {"COD", "CODLARGO", "NOMBRE", "ESTAREA", "ABREV_GESTION"}),
             catalogue);
   ExpectTablesOfSchoolA(harness);
+}
+
+// Sets an environment variable for one scope.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    setenv(name, value, 1);
+  }
+  ~ScopedEnvironment() {
+    if (old_) {
+      setenv(name_, old_->c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+// Every builder runs on a complete school file; CURSOST's old files go, and nothing of it
+// is created again.
+TEST(IntakeRun, CompleteSchoolFileLeavesEveryWorkingTable) {
+  // The school file writes hours with a decimal comma, as the Spanish regional settings
+  // (those of a machine without a locale) read them.
+  ScopedEnvironment locale("LC_ALL", "C");
+  IntakeHarness harness;
+  harness.exchange.Write("CURSOST.DBF", "old");
+  harness.exchange.Write("cursost.mdx", "old");
+  harness.shell.dialogAnswers.push_back(
+      (std::filesystem::path(TTO_FIXTURES_DIR) / "school" / "realistic.xml").string());
+  harness.Run();
+
+  EXPECT_EQ(harness.shell.messages, std::vector<std::string>{"Proceso finalizado"});
+  EXPECT_EQ(harness.state.ResultadoTransformacion, 1);
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(harness.exchange.path())) {
+    files.push_back(entry.path().filename().string());
+  }
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{"ASIGNOMT.DBF", "ASIGT.DBF", "AULAT.DBF",
+                                             "COUNTSES.DBF", "COUNTSES.MDX", "DIASHORAST.DBF",
+                                             "GRUPOST.DBF", "PROFT.DBF"}));
+  harness.ExpectTablesFree(
+      {"ASIGNOMT", "PROFT", "AULAT", "GRUPOST", "DIASHORAST", "COUNTSES", "ASIGT"});
 }
 
 // Files whose selections find nothing: every builder leaves its table empty and the run
