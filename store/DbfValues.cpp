@@ -4,7 +4,6 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 
 namespace tto::dbf {
@@ -95,16 +94,19 @@ std::optional<double> DecodeTimestamp(std::span<const std::uint8_t> bytes) {
 bool EncodeNumeric(double value, int decimals, std::span<std::uint8_t> out) {
   if (!std::isfinite(value)) return false;
   char text[400];
-  int n = std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  if (n <= 0 || static_cast<std::size_t>(n) >= sizeof text) return false;
-  std::string digits(text, static_cast<std::size_t>(n));
+  const auto result =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+  if (result.ec != std::errc{}) return false;
+  const char* begin = text;
   // A value that rounds to zero is written without a sign.
-  if (digits.front() == '-' && digits.find_first_not_of("-0.") == std::string::npos) {
-    digits.erase(0, 1);
+  if (*begin == '-' && std::all_of(begin + 1, static_cast<const char*>(result.ptr),
+                                   [](char c) { return c == '0' || c == '.'; })) {
+    ++begin;
   }
-  if (digits.size() > out.size()) return false;
-  std::fill(out.begin(), out.end(), std::uint8_t{' '});
-  std::memcpy(out.data() + (out.size() - digits.size()), digits.data(), digits.size());
+  const auto length = static_cast<std::size_t>(result.ptr - begin);
+  if (length > out.size()) return false;
+  std::fill(out.begin(), out.end() - static_cast<std::ptrdiff_t>(length), std::uint8_t{' '});
+  std::memcpy(out.data() + (out.size() - length), begin, length);
   return true;
 }
 

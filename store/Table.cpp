@@ -197,6 +197,11 @@ struct Table::Impl {
   }
 
   std::size_t FieldIndex(std::string_view field) const {
+    // Callers spell names as the schema does; the exact match is the quick path, and
+    // names are matched ignoring case only after it fails.
+    for (std::size_t i = 0; i < layout.fields.size(); ++i) {
+      if (layout.fields[i].name == field) return i;
+    }
     for (std::size_t i = 0; i < layout.fields.size(); ++i) {
       if (dbf::NamesEqual(layout.fields[i].name, field)) return i;
     }
@@ -408,11 +413,9 @@ struct Table::Impl {
 
   void SetText(std::size_t field, std::string_view text) {
     const char type = layout.fields[field].type;
+    if (type == 'C') return PutText(field, text);
     const std::string trimmed = TrimBlanks(std::string(text));
     switch (type) {
-      case 'C':
-        PutText(field, text);
-        return;
       case 'N':
       case 'F':
       case 'O':
