@@ -4,8 +4,6 @@
 #include <libxml/tree.h>
 #include <libxml/xmlsave.h>
 
-#include <algorithm>
-#include <cstring>
 #include <unordered_set>
 
 #include "store/AnsiText.h"
@@ -311,16 +309,18 @@ XmlNode XmlNode::SelectSingleNode(std::string_view path) const {
 }
 
 void XmlNode::AppendChild(XmlNode child) {
-  if (document_ == nullptr || node_ == nullptr)
+  if (document_ == nullptr || node_ == nullptr) {
     throw RunError(
         "No existe el nodo XML al que a\xF1"
         "adir");
+  }
   document_->impl_->Append(node_, child.node_, child.document_ == document_);
 }
 
 void XmlNode::RemoveChild(XmlNode child) {
-  if (document_ == nullptr || node_ == nullptr)
+  if (document_ == nullptr || node_ == nullptr) {
     throw RunError("No existe el nodo XML del que quitar");
+  }
   document_->impl_->Remove(node_, child.node_);
 }
 
