@@ -72,9 +72,10 @@ bool WriteAll(int fd, std::string_view bytes) {
 std::pair<fs::path, int> CreateTemporaryBeside(const fs::path& target) {
   static std::mt19937_64 random{std::random_device{}()};
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  const std::string stem = target.filename().string().substr(0, 200);  // room in NAME_MAX
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const fs::path candidate = folder / ("." + target.filename().string() + ".tmp" +
-                                         std::to_string(random() % 1000000000));
+    const fs::path candidate =
+        folder / ("." + stem + ".tmp" + std::to_string(random() % 1000000000));
     const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) return {candidate, fd};
     if (errno != EEXIST) break;

@@ -116,7 +116,8 @@ bool EndsWithBlankLine(const std::string& text) {
 //   the '=' and its blanks), the key's own spelling and spacing kept;
 // - a key the section lacks is added after the section's last non-blank line, so blank
 //   lines that separate it from the next section stay after it;
-// - a missing section is added at the end of the file, after a blank line.
+// - a missing section is added at the end of the file (after a blank line, so sections
+//   stay apart as people write them).
 std::string WithValue(const std::string& text, std::string_view section, std::string_view key,
                       const std::string& entry, std::string_view value) {
   const std::string eol = LineEndingOf(text);

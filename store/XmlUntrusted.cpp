@@ -13,7 +13,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstdint>
-#include <cstring>
 #include <mutex>
 
 #include "store/AnsiText.h"
@@ -269,6 +268,10 @@ std::string ReadWholeFile(const fs::path& path) {
     const bool folder = S_ISDIR(info.st_mode);
     ::close(fd);
     FailToRead(path, folder ? "es una carpeta" : "no es un archivo");
+  }
+  if (info.st_size > INT_MAX) {  // beyond what the parser takes in one piece
+    ::close(fd);
+    FailToRead(path, "es demasiado grande");
   }
   std::string bytes;
   bytes.reserve(static_cast<std::size_t>(info.st_size));

@@ -118,6 +118,14 @@ TEST(XmlSave, WritesCharactersTheEncodingLacksAsReferences) {
                 .find("Econom\xED"
                       "a \x80"),
             std::string::npos);
+  // A character the file held as a reference, and its encoding lacks, stays a reference.
+  doc.Load(scratch.Write("omega.xml",
+                         "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n"
+                         "<Centro Nombre=\"&#937; \x80\">&#937;</Centro>\n"));
+  doc.Save(scratch / "out.xml");
+  EXPECT_EQ(ReadFileBytes(scratch / "out.xml"),
+            "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n"
+            "<Centro Nombre=\"&#937; \x80\">&#937;</Centro>\n");
 }
 
 TEST(XmlLoad, CharactersOutsideTheCodePageBecomeQuestionMarks) {
