@@ -113,7 +113,7 @@ Solution PlaceEveryLoad(const std::filesystem::path& exchange) {
   std::vector<std::string> taskCodes;
   for (const auto& row : asignomt) {
     codBySchoolCode.try_emplace(row.at("ABREV_GESTION"), row.at("COD"));
-    if (row.at("ESTAREA") == "T") taskCodes.push_back(row.at("COD"));
+    if (row.at("ESTAREA") == "True") taskCodes.push_back(row.at("COD"));
   }
   std::map<std::tuple<std::string, std::string, std::string, std::string>, std::string> groups;
   for (const auto& row : grupost) {
