@@ -878,12 +878,11 @@ bool Table::Locate(std::string_view field, std::string_view text) {
   const dbf::FieldDescriptor& descriptor = t.layout.fields[index];
   const std::size_t offset = t.layout.offsets[index];
   if (descriptor.type == 'C') {
-    // Compare the stored bytes: the text, then fill to the field's end. A text that is
-    // longer than the field or ends in a blank can never be read back, so it never matches.
-    if (text.size() > descriptor.length ||
-        (!text.empty() && IsFill(static_cast<std::uint8_t>(text.back())))) {
-      return false;
-    }
+    // Compare the stored bytes: the text, then fill to the field's end. Like a dBase
+    // engine, we compare the text as the field would store it, so blanks at its end are
+    // fill too; a text longer than the field is never stored whole, so it never matches.
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    if (text.size() > descriptor.length) return false;
     for (std::uint32_t row = 0; row < t.recordCount; ++row) {
       const std::uint8_t* record = t.Record(row);
       if (record[0] == dbf::kDeletedRecord) continue;

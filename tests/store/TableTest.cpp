@@ -163,7 +163,8 @@ TEST_F(Written, LocateFindsTheFirstWholeCaseSensitiveMatch) {
   struct Case {
     const char* text;
     int row;  // 0: not found
-  } cases[] = {{"AB", 2}, {"ab", 1}, {"A", 4}, {"Ab", 0}, {"AB ", 0}, {"", 0}, {"ABCDE", 0}};
+  } cases[] = {{"AB", 2},   {"ab", 1},  {"A", 4}, {"Ab", 0},
+               {"AB  ", 2}, {" AB", 0}, {"", 0},  {"ABCDE", 0}};
   for (const Case& c : cases) {
     table.First();
     table.Next();  // somewhere in the middle: Locate starts from the first row anyway
