@@ -1,6 +1,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "intake/Builders.h"
@@ -62,24 +63,27 @@ class TeachingNames {
   std::optional<std::size_t> firstWithoutCode_;
 };
 
-// Whether PROFT has a teacher with the code as ABREV (exact, case-sensitive). Each code is
-// located once; later groups with the same tutor reuse the answer.
+// Whether PROFT has a teacher with the code as ABREV: exact, case-sensitive, the whole
+// value, as Locate answers it. PROFT is read once, on the first tutor, instead of being
+// searched from its first row for every group.
 class TutorCheck {
  public:
   explicit TutorCheck(Table& proft) : proft_(proft) {}
 
   bool IsTeacher(const std::string& code) {
-    const auto [it, isNew] = answers_.try_emplace(code, false);
-    if (isNew) {
-      proft_.First();
-      it->second = proft_.Locate("ABREV", code);
-    }
-    return it->second;
+    if (!read_) ReadTeachers();
+    return teachers_.contains(code);
   }
 
  private:
+  void ReadTeachers() {
+    read_ = true;
+    for (proft_.First(); !proft_.Eof(); proft_.Next()) teachers_.insert(proft_.Text("ABREV"));
+  }
+
   Table& proft_;
-  std::unordered_map<std::string, bool> answers_;
+  bool read_ = false;
+  std::unordered_set<std::string> teachers_;
 };
 
 struct Group {
