@@ -1,0 +1,167 @@
+#!/usr/bin/env bash
+# Hosted mode on a real X server: starts Xvfb, makes a foreign host window in another
+# process, starts the program with a mode word and the host's id in hex, and checks with
+# xwininfo where the window and its panels are. Then closes it the way a person does
+# (a click on Salir) and reads the result flag from Velmora.ini beside the executable.
+#   xvfb-embed-test.sh PROGRAM HOST_WINDOW_PROGRAM
+set -euo pipefail
+
+if [ -z "${TTO_XVFB_INNER:-}" ]; then
+  export TTO_XVFB_INNER=1
+  exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@"
+fi
+
+program=$1
+host_program=$2
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# The program writes Velmora.ini beside its executable: run a copy from a scratch folder.
+cp "$program" "$work/TransTarvosOrdalis"
+ini="$work/Velmora.ini"
+caption="Exportar e importar datos entre Velmora y Ordalis"
+
+# wait_for SECONDS COMMAND...: retries the command until it succeeds.
+wait_for() {
+  local tries=$(($1 * 10))
+  shift
+  for ((i = 0; i < tries; i++)); do
+    if "$@" > /dev/null 2>&1; then return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# child_line PARENT NAME: the xwininfo line of PARENT's direct child called NAME
+# (PARENT "root" is the screen's root window).
+child_line() {
+  local which=(-id "$1")
+  [ "$1" = root ] && which=(-root)
+  xwininfo "${which[@]}" -children | grep -E "^ +0x[0-9a-f]+ \"$2\"" | head -n 1
+}
+child_id() { child_line "$1" "$2" | awk '{print $1}'; }
+geometry_of() { grep -oE '[0-9]+x[0-9]+\+-?[0-9]+\+-?[0-9]+' | head -n 1; }
+viewable() { xwininfo -id "$1" | grep -q 'Map State: IsViewable'; }
+absolute() { xwininfo -id "$1" | awk -v k="Absolute upper-left $2:" 'index($0, k) {print $NF}'; }
+
+start_host() {
+  coproc HOST { exec "$host_program"; }
+  pids+=("$HOST_PID")
+  read -r host_id <&"${HOST[0]}" || fail "the host window did not start"
+  host_id="0x$host_id"
+  host_pid=$HOST_PID
+}
+
+start_program() {
+  rm -f "$ini"
+  "$work/TransTarvosOrdalis" "$@" &
+  program_pid=$!
+  pids+=("$program_pid")
+}
+
+# expect_panels WINDOW FILLING HIDDEN: FILLING fills the window, HIDDEN is not shown, and
+# the bottom strip keeps its place.
+expect_panels() {
+  local window=$1 filling=$2 hidden=$3
+  local panel
+  panel=$(child_id "$window" "$filling")
+  [ -n "$panel" ] || fail "no $filling in $window"
+  [ "$(child_line "$window" "$filling" | geometry_of)" = "632x266+0+0" ] ||
+    fail "$filling does not fill the window: $(child_line "$window" "$filling")"
+  viewable "$panel" || fail "$filling is not shown"
+  local other
+  other=$(child_id "$window" "$hidden")
+  if [ -n "$other" ] && viewable "$other"; then fail "$hidden is shown"; fi
+  strip=$(child_id "$window" "Draw3D1")
+  [ "$(child_line "$window" "Draw3D1" | geometry_of)" = "633x97+0+168" ] ||
+    fail "the bottom strip moved: $(child_line "$window" "Draw3D1")"
+  viewable "$strip" || fail "the bottom strip is not shown"
+}
+
+click_salir() {
+  local x y
+  x=$(($(absolute "$strip" X) + 256 + 44))
+  y=$(($(absolute "$strip" Y) + 32 + 12))
+  xdotool mousemove "$x" "$y" click 1
+}
+
+# expect_end STATUS FLAG: the program ends by itself with STATUS and wrote FLAG.
+expect_end() {
+  wait_for 20 bash -c "! kill -0 $program_pid" || fail "the program did not end"
+  local status=0
+  wait "$program_pid" || status=$?
+  [ "$status" = "$1" ] || fail "exit status $status, expected $1"
+  [ -f "$ini" ] || fail "no Velmora.ini written"
+  grep -q $'^Transformado='"$2"$'\r$' "$ini" || fail "Velmora.ini holds: $(cat -A "$ini")"
+}
+
+echo "1. exportar with the host's id: a child of the host at (0,0), the intake panel filling it"
+start_host
+start_program exportar "${host_id#0x}"
+wait_for 20 child_id "$host_id" "$caption" || fail "the window did not appear inside the host"
+line=$(child_line "$host_id" "$caption")
+echo "   $line"
+[ "$(geometry_of <<< "$line")" = "632x266+0+0" ] || fail "not at (0,0) with 632x266: $line"
+window=$(awk '{print $1}' <<< "$line")
+wait_for 10 viewable "$window" || fail "the embedded window is not shown"
+expect_panels "$window" Draw3D2 Draw3D3
+click_salir
+expect_end 0 0
+echo "   closed with Salir; Velmora.ini: Transformado=0"
+
+echo "2. importar, and the host goes away: the program ends and writes the flag"
+start_program importar "${host_id#0x}"
+wait_for 20 child_id "$host_id" "$caption" || fail "the window did not appear inside the host"
+window=$(child_id "$host_id" "$caption")
+wait_for 10 viewable "$window" || fail "the embedded window is not shown"
+expect_panels "$window" Draw3D3 Draw3D2
+kill "$host_pid"
+expect_end 0 0
+echo "   host gone, program ended; Velmora.ini: Transformado=0"
+
+echo "3. dialogs of an embedded window belong to the host"
+start_host
+start_program exportar "${host_id#0x}"
+wait_for 20 child_id "$host_id" "$caption" || fail "the window did not appear inside the host"
+window=$(child_id "$host_id" "$caption")
+wait_for 10 viewable "$window" || fail "the embedded window is not shown"
+panel=$(child_id "$window" Draw3D2)
+xdotool mousemove $(($(absolute "$panel" X) + 96 + 44)) $(($(absolute "$panel" Y) + 120 + 12)) click 1
+wait_for 20 child_id root "Archivo XML" || fail "no file dialog"
+dialog=$(child_id root "Archivo XML")
+xprop -id "$dialog" WM_TRANSIENT_FOR | grep -qi "window id # $host_id\$" ||
+  fail "the file dialog is not transient for the host: $(xprop -id "$dialog" WM_TRANSIENT_FOR)"
+xdotool mousemove $(($(absolute "$dialog" X) + 20)) $(($(absolute "$dialog" Y) + 20)) key Escape
+wait_for 20 child_id root "TransTarvosOrdalis" || fail "no message box after the cancelled dialog"
+box=$(child_id root "TransTarvosOrdalis")
+xprop -id "$box" WM_TRANSIENT_FOR | grep -qi "window id # $host_id\$" ||
+  fail "the message box is not transient for the host: $(xprop -id "$box" WM_TRANSIENT_FOR)"
+xdotool mousemove $(($(absolute "$box" X) + 10)) $(($(absolute "$box" Y) + 10)) key Return
+expect_end 0 -1
+echo "   file dialog and message box transient for the host; no file: Transformado=-1"
+
+for handle in 0 7FFFFFF0; do
+  echo "4. exportar with handle $handle (no window): top-level at the top left, hosted mode holds"
+  start_program exportar "$handle"
+  wait_for 20 child_id root "$caption" || fail "no window"
+  line=$(child_line root "$caption")
+  window=$(awk '{print $1}' <<< "$line")
+  wait_for 10 viewable "$window" || fail "the window is not shown"
+  line=$(child_line root "$caption")
+  [ "$(geometry_of <<< "$line")" = "632x266+0+0" ] || fail "not at the top left: $line"
+  expect_panels "$window" Draw3D2 Draw3D3
+  click_salir
+  expect_end 0 0
+  echo "   closed with Salir; Velmora.ini: Transformado=0"
+done
+echo "All display checks passed."
