@@ -12,6 +12,8 @@ FirstMatchIndex::FirstMatchIndex(Table& table, std::string keyField,
 
 const std::vector<std::string>* FirstMatchIndex::Find(std::string_view key) {
   if (!built_) Build();
+  // Blanks at the end of a text field are fill, in the table and in the searched text alike.
+  while (!key.empty() && key.back() == ' ') key.remove_suffix(1);
   const auto found = entries_.find(key);
   if (found == entries_.end()) return nullptr;
   if (found->second.error) std::rethrow_exception(found->second.error);

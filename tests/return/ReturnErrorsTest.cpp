@@ -139,6 +139,34 @@ INSTANTIATE_TEST_SUITE_P(Errors, RunEndingError,
                                   (std::get<1>(info.param) ? "_Hosted" : "_StandAlone");
                          });
 
+// The run takes its seven tables in a fixed order; when several are held by Velmora, the
+// first of them in that order is the one the error names.
+TEST(TableOrder, FirstHeldTableInOpeningOrderIsNamed) {
+  const std::vector<std::string> order = {"SOLUC",    "GRUPOST",    "PROFT", "AULAT",
+                                          "ASIGNOMT", "DIASHORAST", "ASIGT"};
+  for (std::size_t first = 0; first < order.size(); ++first) {
+    SCOPED_TRACE(order[first]);
+    ReturnHarness harness;
+    harness.WriteWorkingTables();
+    harness.WriteSoluc({kLesson});
+    harness.OfferSchoolFile(SchoolFileXml());
+    std::vector<std::unique_ptr<Table>> held;
+    for (std::size_t i = first; i < order.size(); ++i) {
+      held.push_back(std::make_unique<Table>(order[i]));
+      held.back()->Open(harness.exchange.path());
+    }
+
+    harness.Run();
+    held.clear();
+
+    EXPECT_NE(harness.shell.messages.back().find("La tabla " + order[first] + " "),
+              std::string::npos)
+        << harness.shell.messages.back();
+    EXPECT_FALSE(harness.Result().has_value());
+    harness.ExpectNoTableHeld();
+  }
+}
+
 // A write that fails halfway (the file-size limit stands in for a full disk, which even
 // root cannot write past) must not cost the person the result file of an earlier run.
 TEST(FailedSave, KeepsTheEarlierResultFileIntact) {
