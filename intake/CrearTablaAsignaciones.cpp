@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "intake/Builders.h"
-#include "intake/HeldAttribute.h"
 #include "intake/MainList.h"
 #include "intake/TeachingLoad.h"
 #include "store/AnsiText.h"
@@ -86,7 +85,7 @@ SubjectsByGroupCode FirstGroupPass(const XmlNodeList& subjects, const SessionLen
     subject.load = TeachingLoad(hours, lengths);
     if (subject.code.empty()) continue;
 
-    std::string groupKey = AttributeTextAsHeld(element.ParentNode().ParentNode(), "Codigo");
+    std::string groupKey = element.ParentNode().ParentNode().AttributeTextUtf8("Codigo");
     if (groupKey == firstKey) AppendLoadRow(asigt, firstGroup, subject);
     byGroup[std::move(groupKey)].push_back(std::move(subject));
   }

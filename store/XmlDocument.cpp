@@ -267,7 +267,7 @@ bool XmlNode::HasAttribute(std::string_view name) const {
          FindAttribute(node_, name) != nullptr;
 }
 
-std::string XmlNode::AttributeText(std::string_view name) const {
+const _xmlAttr* XmlNode::RequireAttribute(std::string_view name) const {
   if (node_ == nullptr || node_->type != XML_ELEMENT_NODE) {
     throw RunError("No existe el elemento del que leer el atributo '" + std::string(name) + "'");
   }
@@ -278,7 +278,17 @@ std::string XmlNode::AttributeText(std::string_view name) const {
     if (const long line = Line(); line > 0) text += " (l\xEDnea " + std::to_string(line) + ")";
     throw RunError(text);
   }
-  return TrimAttributeText(Utf8ToAnsi(AttributeValue(attribute)));
+  return attribute;
+}
+
+std::string XmlNode::AttributeText(std::string_view name) const {
+  return TrimAttributeText(Utf8ToAnsi(AttributeValue(RequireAttribute(name))));
+}
+
+std::string XmlNode::AttributeTextUtf8(std::string_view name) const {
+  // Trimming bytes at or below the blank trims exactly the characters at or below U+0020:
+  // every byte of a multi-byte UTF-8 sequence is above 0x7F.
+  return TrimAttributeText(AttributeValue(RequireAttribute(name)));
 }
 
 void XmlNode::SetAttribute(std::string_view name, std::string_view ansiValue) {

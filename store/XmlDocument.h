@@ -13,6 +13,7 @@
 #include <vector>
 
 struct _xmlNode;
+struct _xmlAttr;
 struct _xmlDoc;
 
 namespace tto {
@@ -37,6 +38,10 @@ class XmlNode {
   // The attribute's value as attribute text (trimmed, Windows-1252). An element lacking
   // the attribute is a RunError naming the element, the attribute and the line.
   std::string AttributeText(std::string_view name) const;
+  // The same value as the document holds it, in UTF-8, before the characters that
+  // Windows-1252 lacks became '?': program text equals it only when it converts back to
+  // the same characters (AnsiToUtf8(programText) == AttributeTextUtf8(name)).
+  std::string AttributeTextUtf8(std::string_view name) const;
   bool HasAttribute(std::string_view name) const;
   // Sets (or replaces) an attribute; a new attribute comes after the existing ones.
   void SetAttribute(std::string_view name, std::string_view ansiValue);
@@ -54,6 +59,8 @@ class XmlNode {
   friend class XmlDocument;
   friend class XmlNodeList;
   XmlNode(XmlDocument* document, _xmlNode* node) : document_(document), node_(node) {}
+  // The named attribute, or the RunError naming element, attribute and line.
+  const _xmlAttr* RequireAttribute(std::string_view name) const;
   XmlDocument* document_ = nullptr;
   _xmlNode* node_ = nullptr;
 };
