@@ -94,7 +94,9 @@ void WriteTeachers(const std::filesystem::path& folder) {
   table.Post();
   table.Append();
   table.SetText("ABREV", "GA01");
-  table.SetText("NOMBRE", "Garc\xED" "a");
+  table.SetText("NOMBRE",
+                "Garc\xED"
+                "a");
   table.Post();
   open.Close();
 }
