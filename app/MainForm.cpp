@@ -22,7 +22,6 @@
 #include "store/AnsiText.h"
 #include "store/Conversions.h"
 #include "store/IniFile.h"
-#include "store/RunError.h"
 
 namespace tto::app {
 
@@ -65,10 +64,6 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QRect& place,
   return button;
 }
 
-QString ToQString(std::string_view ansi) {
-  return FromProgramText(ansi);
-}
-
 }  // namespace
 
 TMForm::TMForm(Options options) : programFolder_(std::move(options.programFolder)) {
@@ -98,7 +93,7 @@ std::filesystem::path TMForm::ExecutableFolder() {
 void TMForm::CreateComponents() {
   InstallFontSubstitutes();
   setObjectName(QStringLiteral("MForm"));
-  setWindowTitle(ToQString(kCaption));
+  setWindowTitle(FromProgramText(kCaption));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                  Qt::MSWindowsFixedSizeDialogHint);
