@@ -1,42 +1,16 @@
 #include "intake/IntakeRun.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "core/Messages.h"
 #include "core/RunGuard.h"
+#include "core/RunSteps.h"
 #include "intake/Builders.h"
 
 namespace tto {
 
-namespace {
-
-// The dialog's answer as a full path, so that the school file stays the same file
-// whatever the working folder of a later run.
-std::string FullPath(std::string picked) {
-  if (picked.empty()) return picked;
-  std::error_code ec;
-  std::filesystem::path full = std::filesystem::absolute(picked, ec);
-  return ec ? picked : full.string();
-}
-
-bool SchoolFileExists(const std::string& path) {
-  std::error_code ec;
-  return !path.empty() && std::filesystem::is_regular_file(path, ec);
-}
-
-}  // namespace
-
 void BExportarClick(RunState& state, Shell& shell) {
-  // A cancelled dialog keeps the file of an earlier run, intake or return.
-  if (auto picked = shell.PickSchoolFile()) state.FicheroXML = FullPath(std::move(*picked));
-
+  AskForSchoolFile(state, shell);
   if (!SchoolFileExists(state.FicheroXML)) {
-    shell.ShowMessage(messages::kNoExisteArchivo);
-    if (state.Hosted()) {
-      state.ResultadoTransformacion = -1;
-      shell.CloseMainWindow();
-    }
+    EndWithoutFile(state, shell, messages::kNoExisteArchivo);
     return;
   }
 
@@ -58,11 +32,7 @@ void BExportarClick(RunState& state, Shell& shell) {
     CrearTablaTramos(state);
     CrearTablaAsignaciones(state);
   });
-  if (!completed) return;
-
-  state.ResultadoTransformacion = 1;
-  shell.ShowMessage(messages::kProcesoFinalizado);
-  if (state.Hosted()) shell.CloseMainWindow();
+  if (completed) EndCompleted(state, shell);
 }
 
 }  // namespace tto

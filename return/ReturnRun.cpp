@@ -4,10 +4,10 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <system_error>
 
 #include "core/Messages.h"
 #include "core/RunGuard.h"
+#include "core/RunSteps.h"
 #include "return/SolutionLookups.h"
 #include "store/AnsiText.h"
 #include "store/RegionalSettings.h"
@@ -20,11 +20,6 @@ namespace tto {
 namespace {
 
 constexpr const char* kResultPrefix = "ResultadoTarvos";
-
-bool SchoolFileExists(const std::string& path) {
-  std::error_code ec;
-  return !path.empty() && std::filesystem::is_regular_file(path, ec);
-}
 
 // The school's identity, copied from the old root to the new one.
 struct CentroHeader {
@@ -135,14 +130,9 @@ void WriteResultFile(RunState& state) {
 
 void BImportarClick(RunState& state, Shell& shell) {
   shell.ShowMessage(messages::kAbrirFicheroOrdalis);
-  if (auto picked = shell.PickSchoolFile()) state.FicheroXML = std::move(*picked);
-
+  AskForSchoolFile(state, shell);
   if (!SchoolFileExists(state.FicheroXML) || !state.exchange.HasFile("SOLUC.DBF")) {
-    shell.ShowMessage(messages::kNoExisteArchivoXmlOSolucion);
-    if (state.Hosted()) {
-      state.ResultadoTransformacion = -1;
-      shell.CloseMainWindow();
-    }
+    EndWithoutFile(state, shell, messages::kNoExisteArchivoXmlOSolucion);
     return;
   }
 
@@ -150,11 +140,7 @@ void BImportarClick(RunState& state, Shell& shell) {
     WaitCursor waiting(shell);
     WriteResultFile(state);
   });
-  if (!completed) return;
-
-  state.ResultadoTransformacion = 1;
-  shell.ShowMessage(messages::kProcesoFinalizado);
-  if (state.Hosted()) shell.CloseMainWindow();
+  if (completed) EndCompleted(state, shell);
 }
 
 }  // namespace tto
