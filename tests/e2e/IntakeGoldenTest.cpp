@@ -5,20 +5,17 @@
 // To rewrite the golden dumps after a deliberate change, run this test with
 // TTO_UPDATE_GOLDEN=1 and check the differences by hand before committing them.
 
-#include <sys/wait.h>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cctype>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
 
+#include "tests/e2e/CliRun.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace tto::testing {
@@ -32,35 +29,6 @@ const char* const kGoldenTables[] = {
 const std::filesystem::path kSchoolFile =
     std::filesystem::path(TTO_FIXTURES_DIR) / "school" / "realistic.xml";
 const std::filesystem::path kGoldenFolder = std::filesystem::path(TTO_FIXTURES_DIR) / "golden";
-
-struct CommandResult {
-  int status = -1;
-  std::string out;
-};
-
-std::string Quoted(const std::string& argument) {
-  std::string out = "'";
-  for (char c : argument) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
-
-// Runs transtarvos in the C locale, which gives the regional settings of the Spanish
-// machines the school files come from (hours with a decimal comma); standard output is
-// captured, standard error passes.
-CommandResult Transtarvos(const std::string& arguments) {
-  const std::string command = "LC_ALL=C " + Quoted(TTO_TRANSTARVOS) + " " + arguments;
-  CommandResult result;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return result;
-  std::array<char, 4096> buffer;
-  std::size_t read = 0;
-  while ((read = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
-    result.out.append(buffer.data(), read);
-  }
-  const int status = pclose(pipe);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
 
 class IntakeGolden : public ::testing::TestWithParam<const char*> {
  protected:

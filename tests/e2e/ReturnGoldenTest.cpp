@@ -10,13 +10,10 @@
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
-#include <sys/wait.h>
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -30,6 +27,7 @@
 #include "store/AnsiText.h"
 #include "store/Conversions.h"
 #include "store/Table.h"
+#include "tests/e2e/CliRun.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace tto::testing {
@@ -39,34 +37,6 @@ const std::filesystem::path kSchoolFile =
     std::filesystem::path(TTO_FIXTURES_DIR) / "school" / "realistic.xml";
 const std::filesystem::path kGoldenFile =
     std::filesystem::path(TTO_FIXTURES_DIR) / "golden" / "ResultadoTarvosrealistic.xml";
-
-struct CommandResult {
-  int status = -1;
-  std::string out;
-};
-
-std::string Quoted(const std::string& argument) {
-  std::string out = "'";
-  for (char c : argument) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
-
-// Runs transtarvos in the C locale (the Spanish regional defaults: the school file's hours
-// carry a decimal comma); standard output is captured, standard error passes.
-CommandResult Transtarvos(const std::string& arguments) {
-  const std::string command = "LC_ALL=C " + Quoted(TTO_TRANSTARVOS) + " " + arguments;
-  CommandResult result;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return result;
-  std::array<char, 4096> buffer;
-  std::size_t read = 0;
-  while ((read = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
-    result.out.append(buffer.data(), read);
-  }
-  const int status = pclose(pipe);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
 
 // Every row of a table as field -> text, read through the store.
 std::vector<std::map<std::string, std::string>> Rows(const std::filesystem::path& folder,
