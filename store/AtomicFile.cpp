@@ -9,6 +9,7 @@
 #include <string>
 
 #include "store/AnsiText.h"
+#include "store/FileDescriptor.h"
 #include "store/RunError.h"
 
 namespace tto {
@@ -35,25 +36,6 @@ fs::path FollowLinks(fs::path path) {
   }
   return path;
 }
-
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-  bool Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
 
 bool WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
@@ -93,6 +75,13 @@ void SyncFolder(const fs::path& folder) {
 
 }  // namespace
 
+void WriteFileAtomically(const fs::path& target, std::span<const std::uint8_t> bytes,
+                         std::string_view failureText) {
+  WriteFileAtomically(target,
+                      std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+                      failureText);
+}
+
 void WriteFileAtomically(const fs::path& target, std::string_view bytes,
                          std::string_view failureText) {
   const fs::path file = FollowLinks(target);
@@ -105,7 +94,7 @@ void WriteFileAtomically(const fs::path& target, std::string_view bytes,
 
   auto [temporary, fd] = CreateTemporaryBeside(file);
   if (fd < 0) Fail(failureText, target);
-  Descriptor descriptor(fd);
+  FileDescriptor descriptor(fd);
   bool written = true;
   if (exists) {
     written = ::fchmod(fd, existing.st_mode & 07777) == 0;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string_view>
 
 namespace tto {
@@ -14,6 +16,8 @@ namespace tto {
 // On failure the temporary file is removed, the target stays as it was, and a RunError is
 // thrown whose text is failureText (program text) with the target's path in place of %s.
 void WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes,
+                         std::string_view failureText = "Unable to write to %s");
+void WriteFileAtomically(const std::filesystem::path& target, std::span<const std::uint8_t> bytes,
                          std::string_view failureText = "Unable to write to %s");
 
 }  // namespace tto

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "store/AnsiText.h"
+#include "store/AtomicFile.h"
 #include "store/Conversions.h"
 #include "store/DbfFormat.h"
 #include "store/DbfSchema.h"
@@ -37,6 +38,11 @@ std::string Named(const std::string& table, const std::filesystem::path& path) {
 
 [[noreturn]] void ThrowInUse(const std::string& table, const std::filesystem::path& path) {
   throw RunError("La tabla " + Named(table, path) + " est\xE1 en uso por otro programa");
+}
+
+// The failure text for WriteFileAtomically when a table's index cannot be replaced.
+std::string IndexWriteFailure(const std::string& table) {
+  return "No se puede escribir la tabla " + table + " (%s)";
 }
 
 [[noreturn]] void ThrowFileError(const std::string& table, const files::FileError& error) {
@@ -548,7 +554,7 @@ struct Table::Impl {
     info.languageDriver = layout.header.languageDriver;
     info.date = Today().IndexDate();
     const std::vector<std::uint8_t> bytes = mdx::BuildIndexFile(info, std::move(contents));
-    files::ReplaceFileAtomically(indexPath, bytes);
+    WriteFileAtomically(indexPath, bytes, IndexWriteFailure(name));
   }
 
   // --- opening and closing -------------------------------------------------------------
@@ -607,6 +613,12 @@ struct Table::Impl {
     indexPath = FindFileIgnoringCase(folder, name + ".MDX");
     if (indexPath.empty()) {
       indexProblem = "falta su \xEDndice " + name + ".MDX";
+      return;
+    }
+    // Close replaces the index, which is never done to a read-only file: changes are
+    // refused up front rather than leaving the rows written and the index behind.
+    if (!files::MayWrite(indexPath)) {
+      indexProblem = "su \xEDndice " + name + ".MDX es de solo lectura";
       return;
     }
     try {
@@ -725,8 +737,8 @@ void CreateTable(const std::filesystem::path& folder, std::string_view tableName
       std::vector<mdx::TagContent> contents;
       for (const mdx::TagDefinition& tag : schema.tags) contents.push_back({tag, {}});
       mdx::IndexFileInfo info{name, schema.layout.header.languageDriver, today.IndexDate()};
-      files::ReplaceFileAtomically(folder / indexName,
-                                   mdx::BuildIndexFile(info, std::move(contents)));
+      WriteFileAtomically(folder / indexName, mdx::BuildIndexFile(info, std::move(contents)),
+                          IndexWriteFailure(name));
     }
     mine->Close();
   } catch (const files::FileError& error) {

@@ -11,30 +11,11 @@
 #include <utility>
 
 #include "store/AnsiText.h"
+#include "store/FileDescriptor.h"
 #include "store/FileLock.h"
 #include "store/Table.h"
 
 namespace tto::files {
-
-namespace {
-
-// Closes a raw descriptor when the scope ends.
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-  int release() { return std::exchange(fd_, -1); }
-
- private:
-  int fd_;
-};
-
-}  // namespace
 
 bool FolderExists(const std::filesystem::path& folder) {
   std::error_code error;
@@ -66,12 +47,16 @@ std::vector<std::filesystem::path> FindCaseVariants(const std::filesystem::path&
 bool IsHeld(const std::filesystem::path& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
-  Descriptor descriptor(fd);
+  FileDescriptor descriptor(fd);
   struct flock lock {};
   lock.l_type = F_WRLCK;
   lock.l_whence = SEEK_SET;
   if (fcntl(fd, F_OFD_GETLK, &lock) != 0) return false;
   return lock.l_type != F_UNLCK;
+}
+
+bool MayWrite(const std::filesystem::path& path) {
+  return ::access(path.c_str(), W_OK) == 0;
 }
 
 bool DeleteUnlessHeld(const std::filesystem::path& path) {
@@ -94,7 +79,7 @@ void DeleteFile(const std::filesystem::path& path) {
 
 std::vector<std::uint8_t> ReadFileRange(const std::filesystem::path& path, std::uint64_t offset,
                                         std::size_t length) {
-  Descriptor descriptor(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  FileDescriptor descriptor(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (descriptor.get() < 0) throw FileError(errno, "open", path);
   std::vector<std::uint8_t> bytes(length);
   std::size_t done = 0;
@@ -110,30 +95,6 @@ std::vector<std::uint8_t> ReadFileRange(const std::filesystem::path& path, std::
   }
   bytes.resize(done);
   return bytes;
-}
-
-void ReplaceFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
-  std::filesystem::path temporary = path;
-  temporary += ".tmp-" + std::to_string(::getpid());
-  Descriptor descriptor(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-  if (descriptor.get() < 0) throw FileError(errno, "create", temporary);
-  try {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-      const ssize_t n = ::write(descriptor.get(), bytes.data() + done, bytes.size() - done);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        throw FileError(errno, "write", temporary);
-      }
-      done += static_cast<std::size_t>(n);
-    }
-    if (::fsync(descriptor.get()) != 0) throw FileError(errno, "fsync", temporary);
-    if (::close(descriptor.release()) != 0) throw FileError(errno, "close", temporary);
-    if (::rename(temporary.c_str(), path.c_str()) != 0) throw FileError(errno, "rename", path);
-  } catch (...) {
-    ::unlink(temporary.c_str());
-    throw;
-  }
 }
 
 }  // namespace tto::files

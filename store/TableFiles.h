@@ -2,13 +2,12 @@
 
 // The store's file operations besides the locked table file itself: finding names the
 // way Windows does (whatever their case), deleting with Windows' rule that a file in use
-// stays, reading a file's bytes and replacing a file in one step. Together with
-// FileLock these are the only places in the program that call the operating system on
-// table files.
+// stays, reading a file's bytes. Together with FileLock and WriteFileAtomically (which
+// replaces an index in one step) these are the only places in the program that call the
+// operating system on table files.
 
 #include <cstdint>
 #include <filesystem>
-#include <span>
 #include <string_view>
 #include <vector>
 
@@ -24,6 +23,9 @@ std::vector<std::filesystem::path> FindCaseVariants(const std::filesystem::path&
 // Whether another opener holds a lock on the file.
 bool IsHeld(const std::filesystem::path& path);
 
+// Whether this process may write the file (false for a read-only file).
+bool MayWrite(const std::filesystem::path& path);
+
 // Deletes the file unless another opener holds it (Windows cannot delete a file in use,
 // and Velmora must never lose a table under its feet). Answers whether it was deleted;
 // any failure answers false.
@@ -36,9 +38,5 @@ void DeleteFile(const std::filesystem::path& path);
 // the file cannot be opened or read.
 std::vector<std::uint8_t> ReadFileRange(const std::filesystem::path& path, std::uint64_t offset,
                                         std::size_t length);
-
-// Writes bytes to a temporary file beside path, flushes it to the disk and renames it
-// over path: a reader sees the old file or the new one, never half of it.
-void ReplaceFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
 
 }  // namespace tto::files

@@ -2,6 +2,7 @@
 // dBase levels, and the row operations behave as the runs rely on.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -301,6 +302,24 @@ TEST(TableFiles, CreatingInAMissingFolderNamesTheFolder) {
     CreateTable(folder / "nope", "PROFT", {{"ABREV", FieldKind::Text, 10}});
   });
   EXPECT_NE(error.find((folder / "nope").string()), std::string::npos) << error;
+}
+
+TEST(TableFiles, ATableWhoseIndexIsReadOnlyRefusesChangesAndKeepsItsFiles) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root may write a read-only file";
+  ScratchFolder folder;
+  CreateTable(folder.path(), "COUNTSES",
+              {{"DURACION", FieldKind::Text, 10}, {"NSES", FieldKind::Integer, 0}},
+              {{"NSES", "NSES"}});
+  std::filesystem::permissions(folder / "COUNTSES.MDX", std::filesystem::perms::owner_read);
+  const std::string dataBefore = ReadFileBytes(folder / "COUNTSES.DBF");
+  const std::string indexBefore = ReadFileBytes(folder / "COUNTSES.MDX");
+  Table table("COUNTSES");
+  table.Open(folder.path());
+  const std::string error = ErrorOf([&] { table.Append(); });
+  EXPECT_NE(error.find("solo lectura"), std::string::npos) << error;
+  table.Close();
+  EXPECT_EQ(ReadFileBytes(folder / "COUNTSES.DBF"), dataBefore);
+  EXPECT_EQ(ReadFileBytes(folder / "COUNTSES.MDX"), indexBefore);
 }
 
 TEST(TableSchema, IndexDefinitionsOnALevel7TableAreRefused) {
