@@ -8,11 +8,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <stdexcept>
 #include <string>
-#include <string_view>
 
+#include "bench/BenchSupport.h"
 #include "core/Messages.h"
 #include "core/RunState.h"
 #include "core/Shell.h"
@@ -20,42 +19,12 @@
 
 namespace {
 
+using tto::bench::QuietShell;
+using tto::bench::TempFolder;
+
 constexpr int kSubjectsPerGroup = 10;
 constexpr int kSubjectCodes = 300;
 constexpr int kTeachings = 40;
-
-// A shell that always picks the same file and remembers the last message.
-class BenchShell : public tto::Shell {
- public:
-  explicit BenchShell(std::string file) : file_(std::move(file)) {}
-  std::optional<std::string> PickSchoolFile() override { return file_; }
-  void ShowMessage(std::string_view text) override { last = text; }
-  void SetWaitCursor(bool) override {}
-  void CloseMainWindow() override {}
-  std::string last;
-
- private:
-  std::string file_;
-};
-
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tto-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
 
 std::string Number(int value, int width) {
   std::string text = std::to_string(value);
@@ -134,7 +103,7 @@ void BM_Intake(benchmark::State& benchState) {
 
   tto::RunState state;
   state.exchange = tto::ExchangeFolder(exchange);
-  BenchShell shell(school.string());
+  QuietShell shell(school.string());
   for (auto _ : benchState) {
     tto::BExportarClick(state, shell);
     if (shell.last != tto::messages::kProcesoFinalizado) {

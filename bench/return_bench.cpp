@@ -4,19 +4,17 @@
 // The tables are built once per shape in a temporary folder.
 
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
-#include <optional>
-#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "core/RunState.h"
 #include "core/Shell.h"
 #include "return/ReturnRun.h"
@@ -26,19 +24,7 @@ namespace {
 
 using tto::FieldDef;
 using tto::FieldKind;
-
-class QuietShell : public tto::Shell {
- public:
-  explicit QuietShell(std::string schoolFile) : schoolFile_(std::move(schoolFile)) {}
-  std::optional<std::string> PickSchoolFile() override { return schoolFile_; }
-  void ShowMessage(std::string_view text) override { last = text; }
-  void SetWaitCursor(bool) override {}
-  void CloseMainWindow() override {}
-  std::string last;
-
- private:
-  std::string schoolFile_;
-};
+using tto::bench::QuietShell;
 
 FieldDef Text(std::string name, int width) {
   return {std::move(name), FieldKind::Text, width};
@@ -65,12 +51,9 @@ void WriteTable(const std::filesystem::path& folder, const std::string& name,
 class Fixture {
  public:
   Fixture(std::int64_t rows, int scale) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tto-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    root_ = pattern;
-    exchange_ = root_ / "ZTEMP";
+    exchange_ = root_.path() / "ZTEMP";
     std::filesystem::create_directory(exchange_);
-    schoolFile_ = (root_ / "centro.xml").string();
+    schoolFile_ = (root_.path() / "centro.xml").string();
     std::ofstream(schoolFile_)
         << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Centro Codigo=\"28012345\" "
            "Nombre=\"IES Banco de Pruebas\" CursoEscolar=\"2024/2025\" Version=\"3.2\"/>\n";
@@ -161,16 +144,12 @@ class Fixture {
                  t.SetText("AULA", code('A', (i * 13) % rooms));
                });
   }
-  ~Fixture() {
-    std::error_code ec;
-    std::filesystem::remove_all(root_, ec);
-  }
 
   const std::filesystem::path& exchange() const { return exchange_; }
   const std::string& schoolFile() const { return schoolFile_; }
 
  private:
-  std::filesystem::path root_;
+  tto::bench::TempFolder root_;  // first: the other members live in it
   std::filesystem::path exchange_;
   std::string schoolFile_;
 };

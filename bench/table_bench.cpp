@@ -3,35 +3,19 @@
 // closing an indexed table (which writes its production index).
 
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "store/Table.h"
 
 namespace {
 
+using tto::bench::TempFolder;
+
 constexpr int kRows = 1'000'000;
-
-class Folder {
- public:
-  Folder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tto-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~Folder() {
-    std::error_code error;
-    std::filesystem::remove_all(path_, error);
-  }
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
 
 // ASIGT's shape at level 7 (a long field name), and a level-4 table of the same kinds.
 std::vector<tto::FieldDef> Schema(bool level7) {
@@ -67,7 +51,7 @@ void Fill(const std::filesystem::path& folder, bool level7, int rows) {
 
 void BM_AppendMillionRows(benchmark::State& state) {
   const bool level7 = state.range(0) == 7;
-  Folder folder;
+  TempFolder folder;
   for (auto _ : state) Fill(folder.path(), level7, kRows);
   state.SetItemsProcessed(state.iterations() * kRows);
 }
@@ -75,7 +59,7 @@ BENCHMARK(BM_AppendMillionRows)->Arg(4)->Arg(7)->Unit(benchmark::kMillisecond)->
 
 void BM_WalkMillionRows(benchmark::State& state) {
   const bool level7 = state.range(0) == 7;
-  Folder folder;
+  TempFolder folder;
   Fill(folder.path(), level7, kRows);
   for (auto _ : state) {
     tto::Table table("ASIGT");
@@ -96,7 +80,7 @@ void BM_WalkMillionRows(benchmark::State& state) {
 BENCHMARK(BM_WalkMillionRows)->Arg(4)->Arg(7)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_LocateLastOfMillionRows(benchmark::State& state) {
-  Folder folder;
+  TempFolder folder;
   Fill(folder.path(), true, kRows);
   tto::Table table("ASIGT");
   tto::OpenTable open(table, folder.path());
@@ -110,7 +94,7 @@ BENCHMARK(BM_LocateLastOfMillionRows)->Unit(benchmark::kMillisecond)->Iterations
 
 // COUNTSES's shape: appending a million rows and closing, which builds the index.
 void BM_IndexedMillionRows(benchmark::State& state) {
-  Folder folder;
+  TempFolder folder;
   for (auto _ : state) {
     tto::RebuildTable(
         folder.path(), "COUNTSES",

@@ -4,37 +4,21 @@
 // file (reported as the complexity fit), and stay the same asked of any node.
 
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
-#include <stdexcept>
 #include <string>
 
+#include "bench/BenchSupport.h"
 #include "store/XmlDocument.h"
 
 namespace {
 
-class Folder {
- public:
-  Folder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tto-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~Folder() {
-    std::error_code error;
-    std::filesystem::remove_all(path_, error);
-  }
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
+using tto::bench::TempFolder;
 
 // A school file with `groups` groups of ten subjects each, plus teachers and rooms so
 // that the selection has other branches to pass by.
-std::filesystem::path SchoolFile(const Folder& folder, int groups) {
+std::filesystem::path SchoolFile(const TempFolder& folder, int groups) {
   const std::filesystem::path file = folder.path() / ("centro" + std::to_string(groups) + ".xml");
   std::ofstream out(file, std::ios::binary);
   out << "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<Centro Codigo=\"C1\">\n<Profesores>\n";
@@ -55,7 +39,7 @@ std::filesystem::path SchoolFile(const Folder& folder, int groups) {
 constexpr const char* kDeepestPath = "/Centro/Grupos/Grupo/MateriasGrupo/MateriaGrupo";
 
 void BM_Load(benchmark::State& state) {
-  Folder folder;
+  TempFolder folder;
   const auto file = SchoolFile(folder, static_cast<int>(state.range(0)));
   for (auto _ : state) {
     tto::XmlDocument doc;
@@ -67,7 +51,7 @@ void BM_Load(benchmark::State& state) {
 BENCHMARK(BM_Load)->RangeMultiplier(2)->Range(2500, 20000)->Complexity(benchmark::oN);
 
 void BM_SelectDeepestList(benchmark::State& state) {
-  Folder folder;
+  TempFolder folder;
   tto::XmlDocument doc;
   doc.Load(SchoolFile(folder, static_cast<int>(state.range(0))));
   const tto::XmlNode asker = doc.SelectSingleNode("/Centro/Profesores/Profesor");
@@ -83,7 +67,7 @@ void BM_SelectDeepestList(benchmark::State& state) {
 BENCHMARK(BM_SelectDeepestList)->RangeMultiplier(2)->Range(2500, 20000)->Complexity(benchmark::oN);
 
 void BM_SelectAndReadAttributes(benchmark::State& state) {
-  Folder folder;
+  TempFolder folder;
   tto::XmlDocument doc;
   doc.Load(SchoolFile(folder, static_cast<int>(state.range(0))));
   for (auto _ : state) {
