@@ -50,6 +50,18 @@ child_line() {
   xwininfo "${which[@]}" -children | grep -E "^ +0x[0-9a-f]+ \"$2\"" | head -n 1
 }
 child_id() { child_line "$1" "$2" | awk '{print $1}'; }
+# transient_for_host NAME: prints the id of a top-level window called NAME that is transient
+# for the host. A new window gets its name before its WM_TRANSIENT_FOR, so callers retry.
+transient_for_host() {
+  local id
+  for id in $(xwininfo -root -children | grep -E "^ +0x[0-9a-f]+ \"$1\"" | awk '{print $1}'); do
+    if xprop -id "$id" WM_TRANSIENT_FOR | grep -qi "window id # $host_id\$"; then
+      echo "$id"
+      return 0
+    fi
+  done
+  return 1
+}
 geometry_of() { grep -oE '[0-9]+x[0-9]+\+-?[0-9]+\+-?[0-9]+' | head -n 1; }
 viewable() { xwininfo -id "$1" | grep -q 'Map State: IsViewable'; }
 absolute() { xwininfo -id "$1" | awk -v k="Absolute upper-left $2:" 'index($0, k) {print $NF}'; }
@@ -138,14 +150,14 @@ wait_for 10 viewable "$window" || fail "the embedded window is not shown"
 panel=$(child_id "$window" Draw3D2)
 xdotool mousemove $(($(absolute "$panel" X) + 96 + 44)) $(($(absolute "$panel" Y) + 120 + 12)) click 1
 wait_for 20 child_id root "Archivo XML" || fail "no file dialog"
-dialog=$(child_id root "Archivo XML")
-xprop -id "$dialog" WM_TRANSIENT_FOR | grep -qi "window id # $host_id\$" ||
-  fail "the file dialog is not transient for the host: $(xprop -id "$dialog" WM_TRANSIENT_FOR)"
+wait_for 10 transient_for_host "Archivo XML" ||
+  fail "the file dialog is not transient for the host: $(xprop -id "$(child_id root "Archivo XML")" WM_TRANSIENT_FOR)"
+dialog=$(transient_for_host "Archivo XML")
 xdotool mousemove $(($(absolute "$dialog" X) + 20)) $(($(absolute "$dialog" Y) + 20)) key Escape
 wait_for 20 child_id root "TransTarvosOrdalis" || fail "no message box after the cancelled dialog"
-box=$(child_id root "TransTarvosOrdalis")
-xprop -id "$box" WM_TRANSIENT_FOR | grep -qi "window id # $host_id\$" ||
-  fail "the message box is not transient for the host: $(xprop -id "$box" WM_TRANSIENT_FOR)"
+wait_for 10 transient_for_host "TransTarvosOrdalis" ||
+  fail "the message box is not transient for the host: $(xprop -id "$(child_id root "TransTarvosOrdalis")" WM_TRANSIENT_FOR)"
+box=$(transient_for_host "TransTarvosOrdalis")
 xdotool mousemove $(($(absolute "$box" X) + 10)) $(($(absolute "$box" Y) + 10)) key Return
 expect_end 0 -1
 echo "   file dialog and message box transient for the host; no file: Transformado=-1"
