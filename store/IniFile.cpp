@@ -167,7 +167,7 @@ std::string WithValue(const std::string& text, std::string_view section, std::st
     if (out.back() != '\n') out += eol;
     if (!EndsWithBlankLine(out)) out += eol;
   }
-  out += "[" + std::string(section) + "]" + eol + entry + eol;
+  out.append("[").append(section).append("]").append(eol).append(entry).append(eol);
   return out;
 }
 
