@@ -11,25 +11,18 @@
 
 #include "store/AnsiText.h"
 #include "store/RunError.h"
+#include "tests/support/ErrorText.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace tto {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ErrorOf;
 using testing::ReadFileBytes;
 using testing::ScratchFolder;
 
 const fs::path kXmlFixtures = fs::path(TTO_FIXTURES_DIR) / "xml";
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const RunError& error) {
-    return error.what();
-  }
-  return "(no error)";
-}
 
 // The named attribute of every element of a list, in list order.
 std::vector<std::string> Attributes(const XmlNodeList& list, std::string_view name) {

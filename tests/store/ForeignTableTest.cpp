@@ -11,25 +11,18 @@
 #include "store/RunError.h"
 #include "store/Table.h"
 #include "tests/store/ForeignTable.h"
+#include "tests/support/ErrorText.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace tto {
 namespace {
 
 using testing::DoubleBytes;
+using testing::ErrorOf;
 using testing::ForeignTable;
 using testing::LongBytes;
 using testing::ScratchFolder;
 using testing::TimestampBytes;
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const RunError& error) {
-    return error.what();
-  }
-  return "<no error>";
-}
 
 // Spanish settings for the duration of a test, whatever the machine's locale.
 class SpanishSettings : public ::testing::Test {

@@ -13,11 +13,13 @@
 #include "store/RegionalSettings.h"
 #include "store/RunError.h"
 #include "store/Table.h"
+#include "tests/support/ErrorText.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace tto {
 namespace {
 
+using testing::ErrorOf;
 using testing::ReadFileBytes;
 using testing::ScratchFolder;
 
@@ -35,15 +37,6 @@ class SpanishRegionalSettings : public ::testing::Environment {
 };
 [[maybe_unused]] ::testing::Environment* const kSpanish =
     ::testing::AddGlobalTestEnvironment(new SpanishRegionalSettings);
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const RunError& error) {
-    return error.what();
-  }
-  return "<no error>";
-}
 
 // Every kind of field; the long name makes the same schema a level-7 table.
 std::vector<FieldDef> AllKinds(bool level7) {
