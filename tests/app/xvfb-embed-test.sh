@@ -6,80 +6,12 @@
 #   xvfb-embed-test.sh PROGRAM HOST_WINDOW_PROGRAM
 set -euo pipefail
 
-if [ -z "${TTO_XVFB_INNER:-}" ]; then
-  export TTO_XVFB_INNER=1
-  exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@"
-fi
+source "$(dirname "$0")/xvfb-lib.sh"
+run_inside_xvfb "$0" "$@"
 
 program=$1
 host_program=$2
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-
-# The program writes Velmora.ini beside its executable: run a copy from a scratch folder.
-cp "$program" "$work/TransTarvosOrdalis"
-ini="$work/Velmora.ini"
-caption="Exportar e importar datos entre Velmora y Ordalis"
-
-# wait_for SECONDS COMMAND...: retries the command until it succeeds.
-wait_for() {
-  local tries=$(($1 * 10))
-  shift
-  for ((i = 0; i < tries; i++)); do
-    if "$@" > /dev/null 2>&1; then return 0; fi
-    sleep 0.1
-  done
-  return 1
-}
-
-# child_line PARENT NAME: the xwininfo line of PARENT's direct child called NAME
-# (PARENT "root" is the screen's root window).
-child_line() {
-  local which=(-id "$1")
-  [ "$1" = root ] && which=(-root)
-  xwininfo "${which[@]}" -children | grep -E "^ +0x[0-9a-f]+ \"$2\"" | head -n 1
-}
-child_id() { child_line "$1" "$2" | awk '{print $1}'; }
-# transient_for_host NAME: prints the id of a top-level window called NAME that is transient
-# for the host. A new window gets its name before its WM_TRANSIENT_FOR, so callers retry.
-transient_for_host() {
-  local id
-  for id in $(xwininfo -root -children | grep -E "^ +0x[0-9a-f]+ \"$1\"" | awk '{print $1}'); do
-    if xprop -id "$id" WM_TRANSIENT_FOR | grep -qi "window id # $host_id\$"; then
-      echo "$id"
-      return 0
-    fi
-  done
-  return 1
-}
-geometry_of() { grep -oE '[0-9]+x[0-9]+\+-?[0-9]+\+-?[0-9]+' | head -n 1; }
-viewable() { xwininfo -id "$1" | grep -q 'Map State: IsViewable'; }
-absolute() { xwininfo -id "$1" | awk -v k="Absolute upper-left $2:" 'index($0, k) {print $NF}'; }
-
-start_host() {
-  coproc HOST { exec "$host_program"; }
-  pids+=("$HOST_PID")
-  read -r host_id <&"${HOST[0]}" || fail "the host window did not start"
-  host_id="0x$host_id"
-  host_pid=$HOST_PID
-}
-
-start_program() {
-  rm -f "$ini"
-  "$work/TransTarvosOrdalis" "$@" &
-  program_pid=$!
-  pids+=("$program_pid")
-}
+setup_scratch
 
 # expect_panels WINDOW FILLING HIDDEN: FILLING fills the window, HIDDEN is not shown, and
 # the bottom strip keeps its place.
@@ -105,16 +37,6 @@ click_salir() {
   x=$(($(absolute "$strip" X) + 256 + 44))
   y=$(($(absolute "$strip" Y) + 32 + 12))
   xdotool mousemove "$x" "$y" click 1
-}
-
-# expect_end STATUS FLAG: the program ends by itself with STATUS and wrote FLAG.
-expect_end() {
-  wait_for 20 bash -c "! kill -0 $program_pid" || fail "the program did not end"
-  local status=0
-  wait "$program_pid" || status=$?
-  [ "$status" = "$1" ] || fail "exit status $status, expected $1"
-  [ -f "$ini" ] || fail "no Velmora.ini written"
-  grep -q $'^Transformado='"$2"$'\r$' "$ini" || fail "Velmora.ini holds: $(cat -A "$ini")"
 }
 
 echo "1. exportar with the host's id: a child of the host at (0,0), the intake panel filling it"
