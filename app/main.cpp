@@ -1,5 +1,7 @@
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFile>
+#include <QIcon>
 #include <QStringList>
 #include <QTimer>
 
@@ -19,6 +21,17 @@ QString TakeScreenshotOption(QStringList& parameters) {
   return {};
 }
 
+// The program's icon, rendered into the executable's resources at build time; a build
+// without the renderer has none and the desktop shows its default.
+QIcon ProgramIcon() {
+  QIcon icon;
+  for (const int size : {48, 256}) {
+    const QString file = QStringLiteral(":/icons/transtarvosordalis-%1.png").arg(size);
+    if (QFile::exists(file)) icon.addFile(file);
+  }
+  return icon;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -27,6 +40,10 @@ int main(int argc, char** argv) {
   QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
   QApplication app(argc, argv);
   QCoreApplication::setApplicationName(QString::fromLatin1(tto::messages::kApplicationTitle));
+  // The application name is also the window's X class, which the desktop entry names as
+  // StartupWMClass; the desktop file name ties the window to that entry on Wayland.
+  QGuiApplication::setDesktopFileName(QStringLiteral("transtarvosordalis"));
+  QApplication::setWindowIcon(ProgramIcon());
 
   QStringList parameters = QCoreApplication::arguments().mid(1);
   const QString screenshot = TakeScreenshotOption(parameters);
