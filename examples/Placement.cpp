@@ -23,7 +23,7 @@ void Occupancy::Mark(const Placement& p, int what) {
   // its pupils out of their lessons.
   const bool lesson = p.asig != p.tarea;
   if (lesson && p.group >= 0) groups_[At(p.group, p.slot)] = what;
-  teachers_[At(p.teacher, p.slot)] = what;
+  if (p.teacher >= 0) teachers_[At(p.teacher, p.slot)] = what;
   if (p.room >= 0) rooms_[At(p.room, p.slot)] = what;
 }
 
@@ -72,7 +72,7 @@ class Placer {
       // Groups start their search at different slots, so the first hours are not
       // everybody's first choice.
       const std::tuple<int, int> cost{
-          kSameDayCost * loadDay_[loadOf_[i]][day] + teacherDay_[p.teacher][day],
+          kSameDayCost * loadDay_[loadOf_[i]][day] + TeacherDay(p.teacher, day),
           (s + 7 * std::max(p.group, 0)) % slots};
       if (best < 0 || cost < bestCost) {
         best = s;
@@ -99,6 +99,8 @@ class Placer {
   }
 
  private:
+  int TeacherDay(int teacher, int day) const { return teacher < 0 ? 0 : teacherDay_[teacher][day]; }
+
   // Moves lesson j out of slot `from` to another slot where its group and teacher are free.
   bool MoveAway(int j, int from) {
     if (j < 0) return false;
@@ -121,14 +123,14 @@ class Placer {
     occupancy_.Mark(p, i);
     const int day = DayOf(tables_.slots[slot]);
     ++loadDay_[loadOf_[i]][day];
-    ++teacherDay_[p.teacher][day];
+    if (p.teacher >= 0) ++teacherDay_[p.teacher][day];
   }
 
   void Unassign(int i) {
     Placement& p = lessons_[i];
     const int day = DayOf(tables_.slots[p.slot]);
     --loadDay_[loadOf_[i]][day];
-    --teacherDay_[p.teacher][day];
+    if (p.teacher >= 0) --teacherDay_[p.teacher][day];
     occupancy_.Mark(p, -1);
     p.slot = -1;
   }
@@ -172,6 +174,7 @@ class TeacherChooser {
     if (chosen < 0) {
       const auto department = BestMatch(subject.nombre, departments_);
       const std::vector<int>& pool = department ? members_[*department] : everybody_;
+      if (pool.empty()) return -1;
       chosen = *std::min_element(pool.begin(), pool.end(),
                                  [&](int a, int b) { return busy_[a] < busy_[b]; });
     }

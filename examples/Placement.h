@@ -19,7 +19,7 @@ struct Placement {
   std::string tarea;  // CTAREA of the load for a lesson; the same as asig for a task
   int slot = -1;      // index into WorkingTables::slots
   int group = -1;     // index into WorkingTables::groups, or -1
-  int teacher = -1;   // index into WorkingTables::teachers
+  int teacher = -1;   // index into WorkingTables::teachers, or -1 (a school without staff)
   int room = -1;      // index into WorkingTables::rooms, or -1 (no room free)
 };
 
@@ -36,10 +36,14 @@ class Occupancy {
  public:
   Occupancy(const WorkingTables& tables);
   bool GroupFree(int group, int slot) const { return group < 0 || groups_[At(group, slot)] < 0; }
-  bool TeacherFree(int teacher, int slot) const { return teachers_[At(teacher, slot)] < 0; }
+  bool TeacherFree(int teacher, int slot) const {
+    return teacher < 0 || teachers_[At(teacher, slot)] < 0;
+  }
   bool RoomFree(int room, int slot) const { return room < 0 || rooms_[At(room, slot)] < 0; }
-  int GroupAt(int group, int slot) const { return groups_[At(group, slot)]; }
-  int TeacherAt(int teacher, int slot) const { return teachers_[At(teacher, slot)]; }
+  int GroupAt(int group, int slot) const { return group < 0 ? -1 : groups_[At(group, slot)]; }
+  int TeacherAt(int teacher, int slot) const {
+    return teacher < 0 ? -1 : teachers_[At(teacher, slot)];
+  }
   // Marks (or, with what = -1, clears) the cells of one placement.
   void Mark(const Placement& p, int what);
 

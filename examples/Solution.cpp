@@ -41,7 +41,7 @@ void WriteSolution(const std::filesystem::path& folder, const WorkingTables& tab
       soluc.SetInteger("DIA", p.slot < 0 ? 0 : tables.slots[p.slot].dia);
       soluc.SetFloat("HORA", p.slot < 0 ? 0 : tables.slots[p.slot].hora);
       soluc.SetText("CODGRUPO", p.group < 0 ? std::string() : tables.groups[p.group].abrev);
-      soluc.SetText("PROF", tables.teachers[p.teacher].abrev);
+      soluc.SetText("PROF", p.teacher < 0 ? std::string() : tables.teachers[p.teacher].abrev);
       soluc.SetText("AULA", p.room < 0 ? std::string() : tables.rooms[p.room].abrev);
       soluc.Post();
     }
