@@ -45,6 +45,7 @@ constexpr int kDays = 8;  // day numbers 1 to 7; 0 for anything else
 int DayOf(const Slot& slot) {
   return slot.dia >= 1 && slot.dia < kDays ? slot.dia : 0;
 }
+
 // A second session of one subject on one day weighs more than any spread of a teacher's day.
 constexpr int kSameDayCost = 100;
 
