@@ -6,12 +6,11 @@
 #   xvfb-embed-test.sh PROGRAM HOST_WINDOW_PROGRAM
 set -euo pipefail
 
+# shellcheck source=xvfb-lib.sh
 source "$(dirname "$0")/xvfb-lib.sh"
 run_inside_xvfb "$0" "$@"
 
-program=$1
-host_program=$2
-setup_scratch
+setup_scratch "$1" "$2"
 
 # expect_panels WINDOW FILLING HIDDEN: FILLING fills the window, HIDDEN is not shown, and
 # the bottom strip keeps its place.

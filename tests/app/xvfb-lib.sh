@@ -1,3 +1,6 @@
+# shellcheck shell=bash
+# Variables set here are read by the scripts that source this file.
+# shellcheck disable=SC2034
 # Helpers shared by the display tests, which drive the program on a real X server (Xvfb)
 # from outside, as a person would: windows are found by name with xwininfo and xprop, the
 # mouse and keyboard are worked with xdotool. Sourced, not run.
@@ -5,8 +8,7 @@
 # A script starts with
 #   source "$(dirname "$0")/xvfb-lib.sh"
 #   run_inside_xvfb "$0" "$@"
-#   program=...; host_program=...   # as the script's arguments say
-#   setup_scratch
+#   setup_scratch PROGRAM HOST_WINDOW_PROGRAM
 # There is no window manager on the server: top-level windows are direct children of the
 # root window, and the keyboard goes to the window under the pointer, so every key is sent
 # with the pointer over its window.
@@ -20,6 +22,7 @@ run_inside_xvfb() {
   fi
 }
 
+# The names of the program's windows.
 caption="Exportar e importar datos entre Velmora y Ordalis"
 app_title="TransTarvosOrdalis"
 dialog_title="Archivo XML"
@@ -28,9 +31,12 @@ host_id=""
 host_pid=""
 program_pid=""
 
-# setup_scratch: the scratch folder $work, removed with every started process on exit. The
-# program writes Velmora.ini beside its executable, so a copy of it runs from $work.
+# setup_scratch PROGRAM HOST_WINDOW_PROGRAM: the scratch folder $work, removed with every
+# started process on exit. The program writes Velmora.ini beside its executable, so a copy
+# of it runs from $work.
 setup_scratch() {
+  program=$1
+  host_program=$2
   work=$(mktemp -d)
   trap cleanup EXIT
   cp "$program" "$work/TransTarvosOrdalis"
@@ -49,7 +55,8 @@ fail() {
   echo "--- windows on the screen:" >&2
   xwininfo -root -tree >&2 2>&1 || true
   if command -v xwd > /dev/null; then
-    local shot="$PWD/$(basename "$0" .sh)-failure.xwd"
+    local shot
+    shot="$PWD/$(basename "$0" .sh)-failure.xwd"
     xwd -root -silent -out "$shot" 2>/dev/null && echo "--- screenshot: $shot" >&2
   fi
   exit 1

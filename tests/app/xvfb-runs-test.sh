@@ -12,15 +12,14 @@
 #   xvfb-runs-test.sh PROGRAM HOST_WINDOW_PROGRAM TRANSTARVOS VELMORA_STANDIN SCHOOL_FILE
 set -euo pipefail
 
+# shellcheck source=xvfb-lib.sh
 source "$(dirname "$0")/xvfb-lib.sh"
 run_inside_xvfb "$0" "$@"
 
-program=$1
-host_program=$2
 transtarvos=$3
 standin=$4
 school_source=$5
-setup_scratch
+setup_scratch "$1" "$2"
 
 # Under the sanitizers every step of the program is several times slower.
 patience=40
@@ -42,6 +41,7 @@ tables=(ASIGNOMT PROFT AULAT GRUPOST DIASHORAST COUNTSES ASIGT)
 # proved by what comes after it.
 accept_message() {
   wait_for "$patience" shown_window "$app_title" || fail "no message box, expected $1"
+  no_shown_window "$dialog_title" || fail "the file dialog is up together with a message box"
   point_into "$(shown_window "$app_title")"
   xdotool key Return
   wait_for "$patience" no_shown_window "$app_title" || fail "the message box stays after Enter"
