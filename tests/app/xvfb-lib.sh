@@ -26,6 +26,9 @@ run_inside_xvfb() {
 caption="Exportar e importar datos entre Velmora y Ordalis"
 app_title="TransTarvosOrdalis"
 dialog_title="Archivo XML"
+# Seconds to wait for a window or the end of the program: under the sanitizers every step
+# of the program is several times slower.
+patience=40
 pids=()
 host_id=""
 host_pid=""
@@ -145,7 +148,7 @@ program_ended() { ! kill -0 "$program_pid" 2>/dev/null; }
 
 # expect_end STATUS FLAG: the program ends by itself with STATUS and wrote FLAG.
 expect_end() {
-  wait_for 20 program_ended || fail "the program did not end"
+  wait_for "$patience" program_ended || fail "the program did not end"
   local status=0
   wait "$program_pid" || status=$?
   [ "$status" = "$1" ] || fail "exit status $status, expected $1"
