@@ -14,11 +14,13 @@
 # with the pointer over its window.
 
 # run_inside_xvfb SCRIPT ARGS...: runs the script again inside a fresh Xvfb, unless it already
-# runs there.
+# runs there. The search for a free display starts at a random number: several display
+# tests may start at the same moment, and two that pick the same number would share (or
+# lose) a server.
 run_inside_xvfb() {
   if [ -z "${TTO_XVFB_INNER:-}" ]; then
     export TTO_XVFB_INNER=1
-    exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$@"
+    exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24 -nolisten tcp" "$@"
   fi
 }
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Both directions through the real window on a real X server (Xvfb), worked from outside
 # as a person would: the mouse clicks the panels' buttons, the school file's path is typed
-# into the file dialog, the message boxes are accepted with Enter.
+# into the file dialog, the message boxes are read through the accessibility bus (as a
+# screen reader reads them) and accepted with Enter.
 #   1. Stand-alone: an intake run rebuilds the working tables in C:\ZTEMP of a scratch Wine
 #      prefix, the same tables as the command line's intake; the stand-in for Velmora
 #      writes SOLUC; a return run writes the result file beside the school file, the same
@@ -15,6 +16,11 @@ set -euo pipefail
 # shellcheck source=xvfb-lib.sh
 source "$(dirname "$0")/xvfb-lib.sh"
 run_inside_xvfb "$0" "$@"
+# A session bus of our own, for the accessibility bus.
+if [ -z "${TTO_DBUS_INNER:-}" ]; then
+  export TTO_DBUS_INNER=1
+  exec dbus-run-session -- "$0" "$@"
+fi
 
 transtarvos=$3
 standin=$4
@@ -31,18 +37,34 @@ mkdir -p "$work/ordalis"
 school="$work/ordalis/$school_name"
 cp "$school_source" "$school"
 result="$work/ordalis/ResultadoTarvos$school_name"
+# The program tells the accessibility bus what it shows, which is how its message boxes
+# are read.
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+/usr/libexec/at-spi-bus-launcher --launch-immediately > /dev/null 2>&1 &
+pids+=($!)
+accessibility_bus() {
+  dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress
+}
+wait_for "$patience" accessibility_bus || fail "the accessibility bus did not start"
+message_reader="$(dirname "$0")/xvfb-message-text.py"
+# A line break reaches the accessibility bus as a line feed alone.
+message_text() { /usr/bin/python3 "$message_reader" "$app_title" "$app_title" | tr -d '\r'; }
+message_is() { [ "$(message_text)" = "$1" ]; }
+
+reminder=$'Deberá Abrir el fichero XML de ORDALIS,\ndesde el cual realizó la Importación a Velmora'
 tables=(ASIGNOMT PROFT AULAT GRUPOST DIASHORAST COUNTSES ASIGT)
 
-# accept_message WHAT: a message box (the application's title as its caption) shows WHAT;
-# Enter accepts it, and it goes away. Its text cannot be read from outside, so WHAT is
-# proved by what comes after it.
+# accept_message TEXT: a message box (the application's title as its caption) shows TEXT;
+# Enter accepts it, and it goes away.
 accept_message() {
-  wait_for "$patience" shown_window "$app_title" || fail "no message box, expected $1"
+  wait_for "$patience" shown_window "$app_title" || fail "no message box, expected \"$1\""
   no_shown_window "$dialog_title" || fail "the file dialog is up together with a message box"
+  wait_for "$patience" message_is "$1" ||
+    fail "the message box says \"$(message_text | cat -A)\", expected \"$1\""
   point_into "$(shown_window "$app_title")"
   xdotool key Return
   wait_for "$patience" no_shown_window "$app_title" || fail "the message box stays after Enter"
-  echo "   message box accepted: $1"
+  echo "   message \"${1%%$'\n'*}\" accepted"
 }
 
 # pick_file PATH: in the file dialog, types PATH into the name field, which has the focus,
@@ -90,7 +112,7 @@ window=$(shown_window "$caption")
 
 click_button "$window" Draw3D2
 pick_file "$school"
-accept_message "\"Proceso finalizado\""
+accept_message "Proceso finalizado"
 reference="$work/cli-exchange"
 mkdir -p "$reference"
 "$transtarvos" intake --exchange "$reference" "$school" > /dev/null ||
@@ -109,9 +131,9 @@ echo "   the seven tables are there, as the command line's intake makes them" \
 "$standin" --exchange "$exchange" > /dev/null || fail "the stand-in for Velmora failed"
 [ -f "$exchange/SOLUC.DBF" ] || fail "the stand-in wrote no SOLUC.DBF"
 click_button "$window" Draw3D3
-accept_message "the reminder to pick the school file of the intake"
+accept_message "$reminder"
 pick_file "$school"
-accept_message "\"Proceso finalizado\""
+accept_message "Proceso finalizado"
 [ -f "$result" ] || fail "no result file $result: $(ls "$work/ordalis")"
 activities=$(activities_in "$result")
 [ "$activities" -gt 0 ] || fail "the result file holds no actividad"
@@ -138,9 +160,9 @@ start_program importar "${host_id#0x}"
 wait_for "$patience" child_id "$host_id" "$caption" || fail "the window did not appear inside the host"
 window=$(child_id "$host_id" "$caption")
 click_button "$window" Draw3D3
-accept_message "the reminder to pick the school file of the intake"
+accept_message "$reminder"
 pick_file "$school"
-accept_message "\"Proceso finalizado\""
+accept_message "Proceso finalizado"
 expect_end 0 1
 [ -f "$result" ] || fail "no result file after the hosted return"
 cmp -s <(without_date "$result") <(without_date "$reference_result") ||
@@ -152,7 +174,7 @@ wait_for "$patience" child_id "$host_id" "$caption" || fail "the window did not 
 window=$(child_id "$host_id" "$caption")
 click_button "$window" Draw3D2
 cancel_dialog
-accept_message "\"No existe archivo\""
+accept_message "No existe archivo"
 expect_end 0 -1
 echo "   window closed by itself; Velmora.ini: Transformado=-1"
 echo "All runs through the window passed."
