@@ -16,11 +16,12 @@
 # run_inside_xvfb SCRIPT ARGS...: runs the script again inside a fresh Xvfb, unless it already
 # runs there. The search for a free display starts at a random number: several display
 # tests may start at the same moment, and two that pick the same number would share (or
-# lose) a server.
+# lose) a server. Between two programs of a test no client may be connected for a moment;
+# the server must not reset then (-noreset), or it refuses the next program while it does.
 run_inside_xvfb() {
   if [ -z "${TTO_XVFB_INNER:-}" ]; then
     export TTO_XVFB_INNER=1
-    exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24 -nolisten tcp" "$@"
+    exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24 -nolisten tcp -noreset" "$@"
   fi
 }
 
