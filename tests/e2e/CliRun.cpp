@@ -13,8 +13,7 @@ std::string Quoted(const std::string& argument) {
   return out + "'";
 }
 
-CommandResult Transtarvos(const std::string& arguments) {
-  const std::string command = "LC_ALL=C " + Quoted(TTO_TRANSTARVOS) + " " + arguments;
+CommandResult RunCommand(const std::string& command) {
   CommandResult result;
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return result;
@@ -26,6 +25,10 @@ CommandResult Transtarvos(const std::string& arguments) {
   const int status = pclose(pipe);
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
+}
+
+CommandResult Transtarvos(const std::string& arguments) {
+  return RunCommand("LC_ALL=C " + Quoted(TTO_TRANSTARVOS) + " " + arguments);
 }
 
 }  // namespace tto::testing

@@ -14,6 +14,9 @@ struct CommandResult {
 // The argument in single quotes, safe for the shell whatever it holds.
 std::string Quoted(const std::string& argument);
 
+// Runs a shell command line; its standard output is captured, standard error passes.
+CommandResult RunCommand(const std::string& command);
+
 // Runs transtarvos with the given (already quoted) arguments in the C locale, which gives
 // the regional settings of the Spanish machines the school files come from (hours with a
 // decimal comma); standard output is captured, standard error passes.

@@ -8,11 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <array>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -49,18 +45,7 @@ std::vector<Row> Rows(const std::filesystem::path& folder, const std::string& na
 
 // Runs velmora-standin; standard output and standard error together.
 CommandResult Standin(const std::string& arguments) {
-  const std::string command = Quoted(TTO_VELMORA_STANDIN) + " " + arguments + " 2>&1";
-  CommandResult result;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return result;
-  std::array<char, 4096> buffer;
-  std::size_t read = 0;
-  while ((read = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
-    result.out.append(buffer.data(), read);
-  }
-  const int status = pclose(pipe);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
+  return RunCommand(Quoted(TTO_VELMORA_STANDIN) + " " + arguments + " 2>&1");
 }
 
 std::string Attribute(xmlNode* element, const char* name) {
