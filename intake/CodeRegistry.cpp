@@ -8,7 +8,9 @@ bool CodigosTabla::Contains(std::string_view code) const {
   return entries_.contains(AnsiFoldCase(code));
 }
 
-void CodigosTabla::Add(std::string_view code) { ++entries_[AnsiFoldCase(code)]; }
+void CodigosTabla::Add(std::string_view code) {
+  ++entries_[AnsiFoldCase(code)];
+}
 
 std::string CodigosTabla::StemWithFreeNumber(std::string_view stem) const {
   const std::string foldedStem = AnsiFoldCase(stem);
@@ -22,7 +24,7 @@ std::string FirstTwoLastTwo(std::string_view code) {
   return std::string(code.substr(0, 2)) + std::string(code.substr(code.size() - 2));
 }
 
-std::string DistinctCode(std::string_view code, const CodigosTabla& registry, LongCodeRule rule) {
+std::string GiveOutCode(std::string_view code, CodigosTabla& registry, LongCodeRule rule) {
   std::string result(code);
   if (registry.Contains(result)) result = registry.StemWithFreeNumber(code.substr(0, 3));
   if (result.size() > 4) {
@@ -37,6 +39,7 @@ std::string DistinctCode(std::string_view code, const CodigosTabla& registry, Lo
         break;
     }
   }
+  registry.Add(result);
   return result;
 }
 

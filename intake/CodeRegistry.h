@@ -29,15 +29,15 @@ class CodigosTabla {
 // What a builder does with a code still longer than four characters after the taken-code
 // rule has run.
 enum class LongCodeRule {
-  Keep,              // teachers
-  StemWithNumber,    // rooms: its first two characters and a free number
-  FirstTwoLastTwo,   // groups: its first two and last two characters, not tested again
+  Keep,             // teachers
+  StemWithNumber,   // rooms: its first two characters and a free number
+  FirstTwoLastTwo,  // groups: its first two and last two characters, not tested again
 };
 
 // The code-numbering rule shared by the teacher, room and group builders: a taken code
 // becomes its first three characters and a free number; then the long-code rule applies.
-// The caller adds the result to the registry.
-std::string DistinctCode(std::string_view code, const CodigosTabla& registry, LongCodeRule rule);
+// The code given out is added to the registry.
+std::string GiveOutCode(std::string_view code, CodigosTabla& registry, LongCodeRule rule);
 
 // The first two characters followed by the last two: the shortening of codes longer
 // than four characters (groups, and the catalogue's school codes).

@@ -40,8 +40,7 @@ void CrearTablaAulas(RunState& state) {
 
       // A room without a code is known by the start of its name.
       const std::string given = code.empty() ? name.substr(0, 4) : code;
-      const std::string abrev = DistinctCode(given, registry, LongCodeRule::StemWithNumber);
-      registry.Add(abrev);
+      const std::string abrev = GiveOutCode(given, registry, LongCodeRule::StemWithNumber);
 
       aulat.Append();
       aulat.SetText("ABREV", abrev);

@@ -137,8 +137,7 @@ void CrearTablaGrupos(RunState& state) {
         }
       }
 
-      const std::string code = DistinctCode(group.code, registry, LongCodeRule::FirstTwoLastTwo);
-      registry.Add(code);
+      const std::string code = GiveOutCode(group.code, registry, LongCodeRule::FirstTwoLastTwo);
 
       grupost->Append();
       grupost->SetText("ABREV", code);

@@ -88,8 +88,7 @@ void CrearTablaProfesores(RunState& state) {
       const std::string fullName = nombre + ", " + apellido1 + " " + apellido2;
       const std::string depart = departments.ValueFor(departmentCode);
       // The registry compares whole codes; the store cuts ABREV to its width afterwards.
-      const std::string abrev = DistinctCode(code, registry, LongCodeRule::Keep);
-      registry.Add(abrev);
+      const std::string abrev = GiveOutCode(code, registry, LongCodeRule::Keep);
 
       proft.Append();
       proft.SetText("ABREV", abrev);
